@@ -252,3 +252,27 @@ TEST(WindowList, AddRemoveAndFind) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ProcessMutexDeathTest, ALockFailureEndsTheProcess) {
+    // Locking twice on one thread is an error for this mutex, never a silent deadlock.
+    EXPECT_EXIT(
+        {
+            ProcessMutex mutex;
+            mutex.Lock();
+            mutex.Lock();
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+TEST(ProcessMutexDeathTest, UnlockWithoutLockEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            ProcessMutex mutex;
+            mutex.Unlock();
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
+} // namespace
