@@ -17,30 +17,6 @@ const char kCloseFormat[] =
 const wchar_t kHomeFormat[] =
     L"%s?installtime=%s&agent_id=%d&cplaceid=%d&runcount=%d&mac=%s&Version=%s&UIVersion=%s";
 
-// "http://" and a host setting, as a narrow text made at compile time (host names are ASCII).
-template <size_t N> struct NarrowUrl { char text[7 + N]; };
-
-template <size_t N> constexpr NarrowUrl<N> HttpUrlOf(const wchar_t (&host)[N]) {
-    NarrowUrl<N> url{};
-    const char scheme[] = "http://";
-    for (size_t i = 0; i < 7; ++i)
-        url.text[i] = scheme[i];
-    for (size_t i = 0; i < N; ++i)
-        url.text[7 + i] = static_cast<char>(host[i]);
-    return url;
-}
-
-template <size_t N> constexpr bool IsAscii(const wchar_t (&text)[N]) {
-    for (size_t i = 0; i < N; ++i) {
-        if (text[i] > 0x7F)
-            return false;
-    }
-    return true;
-}
-
-static_assert(IsAscii(CORVANE_STAT_HOST), "the statistics host must be an ASCII host name");
-constexpr auto kStatisticsUrl = HttpUrlOf(CORVANE_STAT_HOST);
-
 const char* Text(const char* text) {
     return text ? text : "";
 }
@@ -61,7 +37,7 @@ int PostReport(const char* url, char (&body)[REPORT_BUFFER_SIZE]) {
 
 } // namespace
 
-const char* const STATISTICS_URL = kStatisticsUrl.text;
+const char* const STATISTICS_URL = "http://" CORVANE_STAT_HOST_A;
 
 bool FormatInstallReport(char* buffer, size_t size, unsigned long long time, const char* uuid, int agentId,
                          int siteId) {
