@@ -10,6 +10,7 @@
 #include "corvane_config.h"
 #include "report/HttpPostForm.h"
 #include "report/InlineHook.h"
+#include "report/TextCut.h"
 #include "report/UnixTime.h"
 #include "report/UsageReports.h"
 
@@ -57,16 +58,8 @@ void ToAnsi(const wchar_t* text, char* target, int size) {
     std::vector<char> whole(needed);
     if (WideCharToMultiByte(CP_ACP, 0, text, -1, whole.data(), needed, nullptr, nullptr) <= 0)
         return;
-    int length = 0;
-    const int limit = size - 1;
-    while (whole[length]) {
-        int step = IsDBCSLeadByte(static_cast<BYTE>(whole[length])) && whole[length + 1] ? 2 : 1;
-        if (length + step > limit)
-            break;
-        length += step;
-    }
-    std::memcpy(target, whole.data(), length);
-    target[length] = '\0';
+    StringCchCopyA(target, size, whole.data());
+    DropBrokenTrailingChar(target);
 }
 
 bool IsWhitelisted(const char* host) {
