@@ -124,6 +124,18 @@ void InstallRecord(InlineHook& record, void* routine, const char* name) {
         record.Install();
 }
 
+// Keeps the caller's last-error code across the guard's own work: WinINet callers read it.
+class LastErrorKeeper {
+public:
+    LastErrorKeeper() : error_(GetLastError()) {}
+    ~LastErrorKeeper() { SetLastError(error_); }
+    LastErrorKeeper(const LastErrorKeeper&) = delete;
+    LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
+
+private:
+    DWORD error_;
+};
+
 // Puts the original entry bytes back when the process ends.
 struct RestoreAtExit {
     ~RestoreAtExit() {
@@ -171,7 +183,7 @@ HINTERNET WINAPI HookedInternetConnectW(HINTERNET internet, LPCWSTR serverName, 
     // The shell's own reports are not the page's requests.
     if (IsInsideHttpPostForm())
         return result;
-    const DWORD error = GetLastError();
+    LastErrorKeeper keeper;
     size_t length = 0;
     if (serverName && SUCCEEDED(StringCchLengthW(serverName, 300, &length)) && length >= 1) {
         GuardLock lock;
@@ -187,7 +199,6 @@ HINTERNET WINAPI HookedInternetConnectW(HINTERNET internet, LPCWSTR serverName, 
             ToAnsi(urlPrefix, hostText, kHostTextSize);
         }
     }
-    SetLastError(error);
     return result;
 }
 
@@ -198,7 +209,7 @@ HINTERNET WINAPI HookedHttpOpenRequestW(HINTERNET connection, LPCWSTR verb, LPCW
     HINTERNET result = original(connection, verb, objectName, version, referrer, acceptTypes, flags, context);
     if (IsInsideHttpPostForm())
         return result;
-    const DWORD error = GetLastError();
+    LastErrorKeeper keeper;
     size_t length = 0;
     if (objectName && SUCCEEDED(StringCchLengthW(objectName, 2000, &length)) && length >= 1) {
         Verdict verdict;
@@ -213,7 +224,6 @@ HINTERNET WINAPI HookedHttpOpenRequestW(HINTERNET connection, LPCWSTR verb, LPCW
         }
         Act(verdict);
     }
-    SetLastError(error);
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "corvane_config.h"
+#include "report/InternetHandle.h"
 
 namespace guardtest {
 
@@ -36,40 +37,28 @@ unsigned short StatisticsPort() {
 }
 
 void OpenRequest(const wchar_t* host, INTERNET_PORT port, const wchar_t* object) {
-    HINTERNET internet = InternetOpenW(L"GuardTest", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    HINTERNET connection = InternetConnectW(internet, host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    HINTERNET request = HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr, 0, 0);
-    if (request)
-        InternetCloseHandle(request);
-    if (connection)
-        InternetCloseHandle(connection);
-    if (internet)
-        InternetCloseHandle(internet);
+    InternetHandle internet(InternetOpenW(L"GuardTest", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    InternetHandle connection(
+        InternetConnectW(internet.get(), host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle request(HttpOpenRequestW(connection.get(), L"GET", object, nullptr, nullptr, nullptr, 0, 0));
 }
 
 bool FetchUrl(const wchar_t* host, INTERNET_PORT port, const wchar_t* object, std::string* reply) {
-    bool ok = false;
-    HINTERNET internet = InternetOpenW(L"GuardTest", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    HINTERNET connection = InternetConnectW(internet, host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    HINTERNET request = HttpOpenRequestW(connection, L"GET", object, nullptr, nullptr, nullptr,
-                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (request && HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
-        char buffer[4096];
-        DWORD read = 0;
-        std::string text;
-        while (InternetReadFile(request, buffer, sizeof(buffer), &read) && read > 0)
-            text.append(buffer, read);
-        if (reply)
-            *reply = text;
-        ok = true;
-    }
-    if (request)
-        InternetCloseHandle(request);
-    if (connection)
-        InternetCloseHandle(connection);
-    if (internet)
-        InternetCloseHandle(internet);
-    return ok;
+    InternetHandle internet(InternetOpenW(L"GuardTest", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    InternetHandle connection(
+        InternetConnectW(internet.get(), host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle request(HttpOpenRequestW(connection.get(), L"GET", object, nullptr, nullptr, nullptr,
+                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    if (!request || !HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0))
+        return false;
+    char buffer[4096];
+    DWORD read = 0;
+    std::string text;
+    while (InternetReadFile(request.get(), buffer, sizeof(buffer), &read) && read > 0)
+        text.append(buffer, read);
+    if (reply)
+        *reply = text;
+    return true;
 }
 
 bool ParseHijackReport(const std::string& body, HijackReport* r) {
