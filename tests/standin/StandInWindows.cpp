@@ -19,6 +19,7 @@ const int kContentTop = 52;
 const int kMargin = 8;
 const COLORREF kBandColour = RGB(0xE4, 0xEC, 0xF4);
 const COLORREF kFlashColour = RGB(0x20, 0x30, 0x40);
+const UINT kTextFormat = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
 
 std::once_flag g_classesOnce;
 
@@ -154,6 +155,15 @@ void BrowserWindows::LayoutFlashWindows() {
     RECT client;
     GetClientRect(page_, &client);
     int top = kContentTop;
+    if (!content_.text.empty()) {
+        RECT text = {kMargin, kContentTop, client.right - kMargin, kContentTop};
+        HDC dc = GetDC(page_);
+        HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextW(dc, content_.text.c_str(), -1, &text, kTextFormat | DT_CALCRECT);
+        SelectObject(dc, oldFont);
+        ReleaseDC(page_, dc);
+        top = text.bottom + kMargin;
+    }
     for (size_t i = 0; i < flash_.size() && i < content_.flash.size(); ++i) {
         const FlashObject& object = content_.flash[i];
         const int width = Resolve(object.width, object.widthPercent, client.right);
@@ -186,7 +196,7 @@ void BrowserWindows::Paint(HDC dc) const {
 
     SetTextColor(dc, RGB(0, 0, 0));
     RECT textRect = {kMargin, kContentTop, client.right - kMargin, client.bottom - kMargin};
-    DrawTextW(dc, content_.text.c_str(), -1, &textRect, DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    DrawTextW(dc, content_.text.c_str(), -1, &textRect, kTextFormat);
     SelectObject(dc, oldFont);
 }
 
