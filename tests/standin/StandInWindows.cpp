@@ -67,6 +67,15 @@ void RegisterClassOnce(const wchar_t* name, WNDPROC proc) {
 
 void EnsureClasses();
 
+// The object a window was created for: stored at WM_NCCREATE, read for every later message.
+template <class T> T* WindowObject(HWND hwnd, UINT msg, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 int Resolve(int value, bool percent, int whole) {
     if (!percent)
         return value;
@@ -201,11 +210,7 @@ void BrowserWindows::Paint(HDC dc) const {
 }
 
 LRESULT CALLBACK BrowserWindows::FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<BrowserWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject<BrowserWindows>(hwnd, msg, lParam);
     switch (msg) {
     case WM_SIZE:
         if (self && self->page_)
@@ -219,11 +224,7 @@ LRESULT CALLBACK BrowserWindows::FrameProc(HWND hwnd, UINT msg, WPARAM wParam, L
 }
 
 LRESULT CALLBACK BrowserWindows::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<BrowserWindows*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject<BrowserWindows>(hwnd, msg, lParam);
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -273,11 +274,7 @@ void MessageWindow::Destroy() {
 }
 
 LRESULT CALLBACK MessageWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MessageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject<MessageWindow>(hwnd, msg, lParam);
     if (self && (msg == WM_TIMER || msg >= WM_APP) && self->handler_) {
         self->handler_(msg, wParam, lParam);
         return 0;
