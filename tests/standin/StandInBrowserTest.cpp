@@ -182,6 +182,22 @@ TEST(StandInBrowserLifetime, ReleasingTheControlGivesBackEveryReference) {
     EXPECT_EQ(standintest::StandInCanUnloadNow(), S_OK);
 }
 
+TEST(StandInBrowserLifetime, HostWindowMayGoFirst) {
+    testsupport::UseStandInBrowser choice;
+    ASSERT_TRUE(choice.ok());
+    BrowserTestHost host;
+    ASSERT_TRUE(host.Create());
+    HWND control = host.BrowserWindow();
+    ASSERT_TRUE(DestroyWindow(host.window));
+    host.window = nullptr;
+    EXPECT_FALSE(IsWindow(control));
+    EXPECT_EQ(host.BrowserWindow(), nullptr) << "the control knows its window is gone";
+    ASSERT_TRUE(host.Navigate(L"about:blank"));
+    EXPECT_TRUE(host.WaitForEvent(DISPID_DOCUMENTCOMPLETE)) << "a control without window still navigates";
+    host.ReleaseControl();
+    EXPECT_EQ(host.refs, 0);
+}
+
 TEST(StandInBrowserLifetime, RefusedInPlaceActivationCreatesNoWindow) {
     testsupport::UseStandInBrowser choice;
     ASSERT_TRUE(choice.ok());

@@ -218,6 +218,14 @@ LRESULT CALLBACK BrowserWindows::FrameProc(HWND hwnd, UINT msg, WPARAM wParam, L
         return 0;
     case WM_ERASEBKGND:
         return 1; // the page window covers the frame
+    case WM_NCDESTROY:
+        // Destroyed with the host window: forget the handles so they are never destroyed again.
+        if (self && self->frame_ == hwnd) {
+            self->frame_ = nullptr;
+            self->page_ = nullptr;
+            self->flash_.clear();
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
