@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "HtmlTestSupport.h"
+
+#include "browser/HtmlMessages.h"
+#include "frame/FrameCommands.h"
+
+namespace htmltest {
+
+HWND ProbeView::CreateAt(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                         int x, int y, int width, int height, HWND parent) {
+    Record("create", L"", static_cast<UINT_PTR>(width));
+    const HWND window = CMyHtml::CreateAt(exStyle, className, windowName, style, x, y, width, height, parent);
+    if (window)
+        ++windowsCreated;
+    return window;
+}
+
+bool ProbeView::Navigate(const wchar_t* url, LONG flags) {
+    Record("navigate", url, static_cast<UINT_PTR>(flags));
+    return Carry() ? CMyHtml::Navigate(url, flags) : true;
+}
+
+void ProbeView::Refresh() {
+    Record("refresh", L"", 0);
+    if (Carry())
+        CMyHtml::Refresh();
+}
+
+void ProbeView::SetSilent(BOOL value) {
+    Record("silent", L"", static_cast<UINT_PTR>(value));
+    if (Carry())
+        CMyHtml::SetSilent(value);
+}
+
+bool ProbeView::Carry() const {
+    return passThrough || !g_htmlAppManager || !g_htmlAppManager->IsHtmlThread();
+}
+
+LRESULT ProbeView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TEST_RUN) {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return 1;
+    }
+    if (msg == WM_TEST_MARK) {
+        ++marks;
+        return 1;
+    }
+    if (msg == WM_HTML_REFIT)
+        ++refits;
+    return CMyHtml::OnMessage(msg, wParam, lParam);
+}
+
+void ProbeView::Record(const char* what, const wchar_t* url, UINT_PTR value) {
+    std::lock_guard<std::mutex> lock(callsLock);
+    calls.push_back({what, url ? url : L"", value, GetCurrentThreadId()});
+    ++executed;
+}
+
+std::vector<ViewCall> ProbeView::CallsOn(DWORD thread) {
+    std::lock_guard<std::mutex> lock(callsLock);
+    std::vector<ViewCall> result;
+    for (const ViewCall& call : calls) {
+        if (call.thread == thread)
+            result.push_back(call);
+    }
+    return result;
+}
+
+void ProbeView::RunOnViewThread(const std::function<void()>& function) {
+    SendMessageW(ViewWindow(), WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&function));
+}
+
+DWORD RegisteredThreadOf(const CAppManager* manager) {
+    ProcessMutexLock lock(registryMutex);
+    for (CAppManager* registered : managerRegistry) {
+        if (registered == manager)
+            return registered->threadId;
+    }
+    return 0;
+}
+
+LRESULT ParentWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_FRAME_COMMAND)
+        frameCommands.push_back(wParam);
+    return 0;
+}
+
+HtmlThreadTest::HtmlThreadTest() : mainScope(mainManager) {
+    // Hidden: destroying a visible top-level window makes Wine wait for a window manager.
+    parent.CreateAt(0, L"HtmlTestParent", L"", WS_POPUP, 10, 10, 640, 480, nullptr);
+}
+
+HtmlThreadTest::~HtmlThreadTest() {
+    EXPECT_TRUE(StopHtmlThread());
+    if (parent.hwnd)
+        DestroyWindow(parent.hwnd);
+}
+
+DWORD HtmlThreadTest::StartHtmlThread() {
+    EXPECT_TRUE(html.StartThread());
+    EXPECT_TRUE(testsupport::PumpUntil([this] { return RegisteredThreadOf(&html) != 0; }, 5000));
+    htmlThread = RegisteredThreadOf(&html);
+    return htmlThread;
+}
+
+bool HtmlThreadTest::StopHtmlThread() {
+    html.PostQuit();
+    return html.WaitForThreadEnd(CHtmlAppManager::kThreadEndTimeoutMs);
+}
+
+HWND HtmlThreadTest::CreateView(ProbeView& view, int width, int height) {
+    EXPECT_EQ(view.CreateAt(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, parent.hwnd),
+              nullptr);
+    testsupport::PumpUntil([&view] { return view.windowsCreated > 0; }, 10000);
+    return view.ViewWindow();
+}
+
+} // namespace htmltest
