@@ -276,32 +276,28 @@ protected:
                               nullptr);
     }
 
-    static VARIANT Dispatch(IDispatch* value) {
+    static VARIANT Typed(VARTYPE type) {
         VARIANT v;
         VariantInit(&v);
-        v.vt = VT_DISPATCH;
+        v.vt = type;
+        return v;
+    }
+    static VARIANT Dispatch(IDispatch* value) {
+        VARIANT v = Typed(VT_DISPATCH);
         v.pdispVal = value;
         return v;
     }
     static VARIANT ByRef(VARIANT* value) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_BYREF | VT_VARIANT;
+        VARIANT v = Typed(VT_BYREF | VT_VARIANT);
         v.pvarVal = value;
         return v;
     }
     static VARIANT CancelFlag(VARIANT_BOOL* flag) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_BYREF | VT_BOOL;
+        VARIANT v = Typed(VT_BYREF | VT_BOOL);
         v.pboolVal = flag;
         return v;
     }
-    static VARIANT Empty() {
-        VARIANT v;
-        VariantInit(&v);
-        return v;
-    }
+    static VARIANT Empty() { return Typed(VT_EMPTY); }
 
     CWebBrowser browser;
     std::vector<std::wstring> events;
