@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,6 @@ using testsupport::PumpUntil;
 namespace {
 
 const wchar_t kDeadUrl[] = L"http://127.0.0.1:9/home";
-const wchar_t kFlashClass[] = L"MacromediaFlashPlayerActiveX";
-
 RECT WindowRectIn(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -190,16 +189,12 @@ TEST_F(HtmlView, ASmallFlashWindowIsStretchedOverTheWholeView) {
     HWND flash = nullptr;
     view.RunOnViewThread([&] {
         view.browser.browserWindow = control;
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kFlashClass;
-        RegisterClassW(&wc);
+        htmltest::RegisterTestWindowClasses();
         // Nested like a plug-in inside a page window.
         HWND page = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 360, control,
                                     nullptr, nullptr, nullptr);
-        flash = CreateWindowExW(0, kFlashClass, L"", WS_CHILD | WS_VISIBLE, 40, 30, 20, 10, page, nullptr,
-                                wc.hInstance, nullptr);
+        flash = CreateWindowExW(0, htmltest::kFlashClass, L"", WS_CHILD | WS_VISIBLE, 40, 30, 20, 10, page,
+                                nullptr, nullptr, nullptr);
     });
     ASSERT_NE(flash, nullptr);
     EXPECT_EQ(CMyHtml::FindFlashWindow(control), flash);
@@ -213,30 +208,24 @@ TEST_F(HtmlView, ASmallFlashWindowIsStretchedOverTheWholeView) {
 }
 
 TEST(FindFlashWindow, MatchesTheClassNameAtAnyDepth) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kFlashClass;
-    RegisterClassW(&wc);
-    wc.lpszClassName = L"MacromediaFlashPlayerActiveXEx";
-    RegisterClassW(&wc);
+    htmltest::RegisterTestWindowClasses();
 
     HWND top =
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(CMyHtml::FindFlashWindow(top), nullptr);
     EXPECT_EQ(CMyHtml::FindFlashWindow(nullptr), nullptr);
     // The title is not looked at, and a longer class name is another class.
-    HWND titled =
-        CreateWindowExW(0, L"STATIC", kFlashClass, WS_CHILD, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
+    HWND titled = CreateWindowExW(0, L"STATIC", htmltest::kFlashClass, WS_CHILD, 0, 0, 10, 10, top, nullptr,
+                                  nullptr, nullptr);
     HWND longer = CreateWindowExW(0, L"MacromediaFlashPlayerActiveXEx", L"", WS_CHILD, 0, 0, 10, 10, top,
-                                  nullptr, wc.hInstance, nullptr);
+                                  nullptr, nullptr, nullptr);
     ASSERT_TRUE(titled && longer);
     EXPECT_EQ(CMyHtml::FindFlashWindow(top), nullptr);
 
     HWND middle =
         CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, longer, nullptr, nullptr, nullptr);
-    HWND deep =
-        CreateWindowExW(0, kFlashClass, L"", WS_CHILD, 0, 0, 10, 10, middle, nullptr, wc.hInstance, nullptr);
+    HWND deep = CreateWindowExW(0, htmltest::kFlashClass, L"", WS_CHILD, 0, 0, 10, 10, middle, nullptr,
+                                nullptr, nullptr);
     ASSERT_TRUE(deep);
     EXPECT_EQ(CMyHtml::FindFlashWindow(top), deep);
     DestroyWindow(top);

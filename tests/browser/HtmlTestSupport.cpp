@@ -2,10 +2,28 @@
 
 #include "HtmlTestSupport.h"
 
+#include <ole2.h>
+
 #include "browser/HtmlMessages.h"
 #include "frame/FrameCommands.h"
 
 namespace htmltest {
+
+namespace {
+
+// The main thread holds OLE for the whole run, as the program's entry point does. Without it, a
+// component that initialises COM on the main thread by the way (the input method, when the focus
+// moves into the view) ends the process's COM when it lets go again, and the next HTML thread
+// cannot start OLE.
+class MainThreadOle : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_EQ(OleInitialize(nullptr), S_OK); }
+    void TearDown() override { OleUninitialize(); }
+};
+
+const ::testing::Environment* const mainThreadOle = ::testing::AddGlobalTestEnvironment(new MainThreadOle);
+
+} // namespace
 
 HWND ProbeView::CreateAt(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
                          int x, int y, int width, int height, HWND parent) {
@@ -69,6 +87,27 @@ std::vector<ViewCall> ProbeView::CallsOn(DWORD thread) {
 
 void ProbeView::RunOnViewThread(const std::function<void()>& function) {
     SendMessageW(ViewWindow(), WM_TEST_RUN, 0, reinterpret_cast<LPARAM>(&function));
+}
+
+const wchar_t kFlashClass[] = L"MacromediaFlashPlayerActiveX";
+std::atomic<int> keysDelivered{0};
+
+namespace {
+LRESULT CALLBACK CountingProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KEYDOWN)
+        ++keysDelivered;
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+} // namespace
+
+void RegisterTestWindowClasses() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    for (const wchar_t* name : {kFlashClass, L"MacromediaFlashPlayerActiveXEx", L"PageField"}) {
+        wc.lpszClassName = name;
+        RegisterClassW(&wc);
+    }
 }
 
 DWORD RegisteredThreadOf(const CAppManager* manager) {

@@ -61,6 +61,14 @@ private:
     std::vector<ViewCall> calls;
 };
 
+// The Flash player's window class name.
+extern const wchar_t kFlashClass[];
+// Key-downs that reached a window of the test classes (they were not consumed on the way).
+extern std::atomic<int> keysDelivered;
+// Registers the Flash player's class, a longer look-alike and an ordinary "PageField" class, all
+// counting the key-downs they receive.
+void RegisterTestWindowClasses();
+
 // The thread a manager is registered for, 0 while it is not registered.
 DWORD RegisteredThreadOf(const CAppManager* manager);
 
