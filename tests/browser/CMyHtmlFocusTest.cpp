@@ -12,9 +12,9 @@ using testsupport::PumpUntil;
 
 namespace {
 
-using HtmlViewFocus = HtmlThreadTest;
+using HtmlViewFocus = htmltest::HtmlThreadTestOnBoth;
 
-TEST_F(HtmlViewFocus, TabInsideTheFlashPlayerKeepsTheFocusThere) {
+TEST_P(HtmlViewFocus, TabInsideTheFlashPlayerKeepsTheFocusThere) {
     StartHtmlThread();
     const HWND window = CreateView(view, 300, 200);
     ASSERT_NE(window, nullptr);
@@ -54,5 +54,10 @@ TEST_F(HtmlViewFocus, TabInsideTheFlashPlayerKeepsTheFocusThere) {
     press(field, VK_TAB); // an ordinary field: the control decides
     EXPECT_EQ(htmltest::keysDelivered, 2);
 }
+
+// One control per program (see above).
+INSTANTIATE_TEST_SUITE_P(Control, HtmlViewFocus,
+                         ::testing::Values(testsupport::BrowserControl::FOCUS_TEST_CONTROL),
+                         htmltest::ControlName);
 
 } // namespace

@@ -24,9 +24,9 @@ RECT WindowRectIn(HWND window) {
     return rect;
 }
 
-using HtmlView = HtmlThreadTest;
+using HtmlView = htmltest::HtmlThreadTestOnBoth;
 
-TEST_F(HtmlView, CreateAtOnTheMainThreadReturnsNullAndTheHtmlThreadCreatesTheWindow) {
+TEST_P(HtmlView, CreateAtOnTheMainThreadReturnsNullAndTheHtmlThreadCreatesTheWindow) {
     EXPECT_EQ(
         view.CreateAt(WS_EX_TOOLWINDOW, L"OtherClass", L"ignored", WS_POPUP, 5, 7, 400, 300, parent.hwnd),
         nullptr);
@@ -61,7 +61,7 @@ TEST_F(HtmlView, CreateAtOnTheMainThreadReturnsNullAndTheHtmlThreadCreatesTheWin
     EXPECT_NE(GetWindow(window, GW_CHILD), nullptr);
 }
 
-TEST_F(HtmlView, NavigateOnTheHtmlThreadStartsAtOnceAndQueuesNothing) {
+TEST_P(HtmlView, NavigateOnTheHtmlThreadStartsAtOnceAndQueuesNothing) {
     StartHtmlThread();
     ASSERT_NE(CreateView(view), nullptr);
     std::vector<std::wstring> seen;
@@ -74,6 +74,7 @@ TEST_F(HtmlView, NavigateOnTheHtmlThreadStartsAtOnceAndQueuesNothing) {
         queuedBefore = html.QueuedCount();
         result = view.Navigate(kDeadUrl, navNoHistory);
         queuedAfter = html.QueuedCount();
+        view.browser.onBeforeNavigate = nullptr; // seen dies with this test body
     });
     EXPECT_TRUE(result);
     EXPECT_EQ(queuedBefore, 0u);
@@ -81,7 +82,7 @@ TEST_F(HtmlView, NavigateOnTheHtmlThreadStartsAtOnceAndQueuesNothing) {
     EXPECT_EQ(seen, std::vector<std::wstring>{kDeadUrl});
 }
 
-TEST_F(HtmlView, QueuedUrlsMustFitTheStagingBuffer) {
+TEST_P(HtmlView, QueuedUrlsMustFitTheStagingBuffer) {
     const std::wstring fits = L"http://127.0.0.1:9/" + std::wstring(CMyHtml::kStagingUrlSize - 1 - 19, L'a');
     const std::wstring tooLong = fits + L"b";
     EXPECT_TRUE(view.Navigate(fits.c_str(), navNoHistory));
@@ -95,7 +96,7 @@ TEST_F(HtmlView, QueuedUrlsMustFitTheStagingBuffer) {
     EXPECT_EQ(html.QueuedCount(), 1u);
 }
 
-TEST_F(HtmlView, ALaterQueuedNavigationOverwritesTheStagedUrl) {
+TEST_P(HtmlView, ALaterQueuedNavigationOverwritesTheStagedUrl) {
     view.passThrough = false;
     view.CreateAt(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, parent.hwnd);
     view.Navigate(L"http://127.0.0.1:9/first", navNoHistory);
@@ -107,7 +108,7 @@ TEST_F(HtmlView, ALaterQueuedNavigationOverwritesTheStagedUrl) {
     EXPECT_EQ(calls[2].url, L"http://127.0.0.1:9/second");
 }
 
-TEST_F(HtmlView, F10AndEscReachTheParentOnlyInGame) {
+TEST_P(HtmlView, F10AndEscReachTheParentOnlyInGame) {
     StartHtmlThread();
     const HWND window = CreateView(view);
     ASSERT_NE(window, nullptr);
@@ -132,7 +133,7 @@ TEST_F(HtmlView, F10AndEscReachTheParentOnlyInGame) {
                                    FRAME_CMD_EXIT_FULLSCREEN}));
 }
 
-TEST_F(HtmlView, ReloadWithTheHomeCodeNavigatesHome) {
+TEST_P(HtmlView, ReloadWithTheHomeCodeNavigatesHome) {
     gameApp app;
     wcscpy_s(app.homeUrl, L"http://127.0.0.1:9/wd1/index.html?runcount=3");
     theApp = &app;
@@ -145,6 +146,7 @@ TEST_F(HtmlView, ReloadWithTheHomeCodeNavigatesHome) {
         PostMessageW(window, WM_HTML_RELOAD, code, 0);
     PostMessageW(window, htmltest::WM_TEST_MARK, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return view.marks == 1; }, 5000));
+    EXPECT_TRUE(StopHtmlThread());
     theApp = nullptr;
 
     std::vector<ViewCall> calls = view.CallsOn(htmlThread);
@@ -157,7 +159,7 @@ TEST_F(HtmlView, ReloadWithTheHomeCodeNavigatesHome) {
 
 // The layout works from the control window the container knows; here it is handed the control's
 // window directly, as if the control had reported it.
-TEST_F(HtmlView, TheControlIsFourPixelsTallerUntilTheGameStarts) {
+TEST_P(HtmlView, TheControlIsFourPixelsTallerUntilTheGameStarts) {
     StartHtmlThread();
     const HWND window = CreateView(view, 500, 320);
     ASSERT_NE(window, nullptr);
@@ -181,7 +183,7 @@ TEST_F(HtmlView, TheControlIsFourPixelsTallerUntilTheGameStarts) {
     EXPECT_EQ(view.refits, 0);
 }
 
-TEST_F(HtmlView, ASmallFlashWindowIsStretchedOverTheWholeView) {
+TEST_P(HtmlView, ASmallFlashWindowIsStretchedOverTheWholeView) {
     StartHtmlThread();
     const HWND window = CreateView(view, 480, 360);
     ASSERT_NE(window, nullptr);
@@ -231,7 +233,7 @@ TEST(FindFlashWindow, MatchesTheClassNameAtAnyDepth) {
     DestroyWindow(top);
 }
 
-TEST_F(HtmlView, AResizeOnTheMainThreadWithoutAKnownControlWindowIsHandedToTheHtmlThread) {
+TEST_P(HtmlView, AResizeOnTheMainThreadWithoutAKnownControlWindowIsHandedToTheHtmlThread) {
     StartHtmlThread();
     const HWND window = CreateView(view, 400, 300);
     ASSERT_NE(window, nullptr);
@@ -248,7 +250,7 @@ TEST_F(HtmlView, AResizeOnTheMainThreadWithoutAKnownControlWindowIsHandedToTheHt
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
-TEST_F(HtmlView, TheControlIsReleasedOnTheHtmlThreadWhenItEnds) {
+TEST_P(HtmlView, TheControlIsReleasedOnTheHtmlThreadWhenItEnds) {
     StartHtmlThread();
     ASSERT_NE(CreateView(view), nullptr);
     bool control = false;
@@ -262,5 +264,10 @@ TEST_F(HtmlView, TheControlIsReleasedOnTheHtmlThreadWhenItEnds) {
     EXPECT_EQ(view.browser.storage, nullptr);
     EXPECT_EQ(view.browser.inPlaceGranted, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Control, HtmlView,
+                         ::testing::Values(testsupport::BrowserControl::Wine,
+                                           testsupport::BrowserControl::StandIn),
+                         htmltest::ControlName);
 
 } // namespace

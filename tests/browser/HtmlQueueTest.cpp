@@ -26,9 +26,9 @@ std::vector<std::string> Kinds(const std::vector<ViewCall>& calls) {
     return kinds;
 }
 
-using HtmlQueue = HtmlThreadTest;
+using HtmlQueue = htmltest::HtmlThreadTestOnBoth;
 
-TEST_F(HtmlQueue, CreateNavigateAndSilentFromTheMainThreadRunInThatOrderOnTheHtmlThread) {
+TEST_P(HtmlQueue, CreateNavigateAndSilentFromTheMainThreadRunInThatOrderOnTheHtmlThread) {
     StartHtmlThread();
     EXPECT_EQ(view.CreateAt(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, parent.hwnd), nullptr);
     EXPECT_TRUE(view.Navigate(kDeadUrl, navNoHistory));
@@ -52,7 +52,7 @@ TEST_F(HtmlQueue, CreateNavigateAndSilentFromTheMainThreadRunInThatOrderOnTheHtm
     EXPECT_EQ(silent, VARIANT_TRUE);
 }
 
-TEST_F(HtmlQueue, CommandsQueuedBeforeTheThreadRegisteredStillRun) {
+TEST_P(HtmlQueue, CommandsQueuedBeforeTheThreadRegisteredStillRun) {
     view.passThrough = false;
     EXPECT_EQ(view.CreateAt(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, parent.hwnd), nullptr);
     EXPECT_TRUE(view.Navigate(kDeadUrl, navNoHistory));
@@ -65,7 +65,7 @@ TEST_F(HtmlQueue, CommandsQueuedBeforeTheThreadRegisteredStillRun) {
     EXPECT_EQ(html.QueuedCount(), 0u);
 }
 
-TEST_F(HtmlQueue, ANavigationWaitsForItsViewWhileTheThreadKeepsPumping) {
+TEST_P(HtmlQueue, ANavigationWaitsForItsViewWhileTheThreadKeepsPumping) {
     view.passThrough = false;
     StartHtmlThread();
     EXPECT_TRUE(view.Navigate(kDeadUrl, navNoHistory));
@@ -84,7 +84,7 @@ TEST_F(HtmlQueue, ANavigationWaitsForItsViewWhileTheThreadKeepsPumping) {
     EXPECT_EQ(Kinds(calls), (std::vector<std::string>{"create", "navigate"}));
 }
 
-TEST_F(HtmlQueue, QuitEndsTheLoopWhileACommandKeepsWaiting) {
+TEST_P(HtmlQueue, QuitEndsTheLoopWhileACommandKeepsWaiting) {
     view.passThrough = false;
     StartHtmlThread();
     EXPECT_TRUE(view.Navigate(kDeadUrl, navNoHistory));
@@ -99,7 +99,7 @@ TEST_F(HtmlQueue, QuitEndsTheLoopWhileACommandKeepsWaiting) {
     EXPECT_FALSE(view.Navigate(kDeadUrl, navNoHistory));
 }
 
-TEST_F(HtmlQueue, UnusedAndUnknownKindsAreConsumedWithoutEffect) {
+TEST_P(HtmlQueue, UnusedAndUnknownKindsAreConsumedWithoutEffect) {
     StartHtmlThread();
     ASSERT_NE(CreateView(view), nullptr);
     for (int kind : {1002, 0, 4242, -1}) {
@@ -113,7 +113,7 @@ TEST_F(HtmlQueue, UnusedAndUnknownKindsAreConsumedWithoutEffect) {
     EXPECT_EQ(html.QueuedCount(), 0u);
 }
 
-TEST_F(HtmlQueue, ACreateForAViewThatHasAWindowDoesNothing) {
+TEST_P(HtmlQueue, ACreateForAViewThatHasAWindowDoesNothing) {
     StartHtmlThread();
     const HWND window = CreateView(view, 400, 300);
     ASSERT_NE(window, nullptr);
@@ -129,7 +129,7 @@ TEST_F(HtmlQueue, ACreateForAViewThatHasAWindowDoesNothing) {
     EXPECT_EQ(rect.bottom, 300);
 }
 
-TEST_F(HtmlQueue, AnEmptyWakeUpDoesNothing) {
+TEST_P(HtmlQueue, AnEmptyWakeUpDoesNothing) {
     StartHtmlThread();
     ASSERT_NE(CreateView(view), nullptr);
     for (int i = 0; i < 3; ++i)
@@ -146,7 +146,7 @@ TEST_F(HtmlQueue, AnEmptyWakeUpDoesNothing) {
     EXPECT_EQ(Kinds(view.CallsOn(htmlThread)), (std::vector<std::string>{"create", "refresh"}));
 }
 
-TEST_F(HtmlQueue, ManyThreadsQueueingThousandsLoseNoneAndRunEachOnce) {
+TEST_P(HtmlQueue, ManyThreadsQueueingThousandsLoseNoneAndRunEachOnce) {
     constexpr int kThreads = 4;
     constexpr int kEach = 2500;
     StartHtmlThread();
@@ -211,5 +211,10 @@ TEST(HtmlManager, DestroyingTheManagerEndsItsThread) {
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
     CloseHandle(thread);
 }
+
+INSTANTIATE_TEST_SUITE_P(Control, HtmlQueue,
+                         ::testing::Values(testsupport::BrowserControl::Wine,
+                                           testsupport::BrowserControl::StandIn),
+                         htmltest::ControlName);
 
 } // namespace

@@ -64,9 +64,10 @@ LRESULT ProbeView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ++marks;
         return 1;
     }
+    const LRESULT result = CMyHtml::OnMessage(msg, wParam, lParam);
     if (msg == WM_HTML_REFIT)
-        ++refits;
-    return CMyHtml::OnMessage(msg, wParam, lParam);
+        ++refits; // counted once the refit is done
+    return result;
 }
 
 void ProbeView::Record(const char* what, const wchar_t* url, UINT_PTR value) {
@@ -110,6 +111,10 @@ void RegisterTestWindowClasses() {
     }
 }
 
+std::string ControlName(const ::testing::TestParamInfo<testsupport::BrowserControl>& info) {
+    return info.param == testsupport::BrowserControl::Wine ? "WineControl" : "StandIn";
+}
+
 DWORD RegisteredThreadOf(const CAppManager* manager) {
     ProcessMutexLock lock(registryMutex);
     for (CAppManager* registered : managerRegistry) {
@@ -125,7 +130,9 @@ LRESULT ParentWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-HtmlThreadTest::HtmlThreadTest() : mainScope(mainManager) {
+HtmlThreadTest::HtmlThreadTest(testsupport::BrowserControl chosen)
+    : control(chosen), browserChoice(chosen), mainScope(mainManager) {
+    EXPECT_TRUE(browserChoice.ok());
     // Hidden: destroying a visible top-level window makes Wine wait for a window manager.
     parent.CreateAt(0, L"HtmlTestParent", L"", WS_POPUP, 10, 10, 640, 480, nullptr);
 }

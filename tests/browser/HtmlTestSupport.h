@@ -11,6 +11,7 @@
 #include "app/CAppManager.h"
 #include "browser/CHtmlAppManager.h"
 #include "browser/CMyHtml.h"
+#include "support/BrowserControlChoice.h"
 #include "support/TestSupport.h"
 #include "toolkit/CWindowCtrl.h"
 
@@ -80,10 +81,11 @@ public:
 };
 
 // Main thread with its manager and a parent window, an HTML manager whose thread the test starts,
-// and two views. The thread is stopped before the views and the manager are destroyed.
+// and two views, with the chosen WebBrowser control registered. The thread is stopped before the
+// views and the manager are destroyed.
 class HtmlThreadTest : public ::testing::Test {
 protected:
-    HtmlThreadTest();
+    explicit HtmlThreadTest(testsupport::BrowserControl control = testsupport::BrowserControl::Wine);
     ~HtmlThreadTest() override;
 
     // Starts the HTML thread and waits until it has registered; returns its id.
@@ -93,6 +95,8 @@ protected:
     // Queues the view's window and waits until it exists.
     HWND CreateView(ProbeView& view, int width = 400, int height = 300);
 
+    const testsupport::BrowserControl control;
+    testsupport::ScopedBrowserControl browserChoice;
     CAppManager mainManager;
     testsupport::ScopedManager mainScope;
     ParentWindow parent;
@@ -101,5 +105,21 @@ protected:
     ProbeView second;
     DWORD htmlThread = 0;
 };
+
+// The same tests on Wine's own control and on the stand-in.
+class HtmlThreadTestOnBoth : public HtmlThreadTest,
+                             public ::testing::WithParamInterface<testsupport::BrowserControl> {
+protected:
+    HtmlThreadTestOnBoth() : HtmlThreadTest(GetParam()) {}
+};
+
+// The stand-in control, which loads pages.
+class HtmlThreadTestOnStandIn : public HtmlThreadTest {
+protected:
+    HtmlThreadTestOnStandIn() : HtmlThreadTest(testsupport::BrowserControl::StandIn) {}
+};
+
+// Test name suffix for a control.
+std::string ControlName(const ::testing::TestParamInfo<testsupport::BrowserControl>& info);
 
 } // namespace htmltest
