@@ -4,6 +4,10 @@
 
 #include <atomic>
 
+// Posted to the HTML view to ask for the home page again.
+constexpr UINT WM_HTML_RELOAD = 5577;
+constexpr WPARAM RELOAD_HOME_CODE = 100;
+
 // The HTML view's window, to which reload requests are posted. Set by the view when its window is
 // created, before the hooks are installed; read by the hook routines on network threads.
 extern std::atomic<HWND> viewWindow;

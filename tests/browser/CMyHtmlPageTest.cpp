@@ -7,6 +7,7 @@
 #include "HtmlTestSupport.h"
 #include "app/gameApp.h"
 #include "browser/HtmlMessages.h"
+#include "report/NetworkGuard.h"
 #include "support/LoopbackHttpServer.h"
 
 using testsupport::BrowserControl;

@@ -7,6 +7,7 @@
 #include "HtmlTestSupport.h"
 #include "app/gameApp.h"
 #include "browser/HtmlMessages.h"
+#include "report/NetworkGuard.h"
 #include "frame/FrameCommands.h"
 
 using htmltest::HtmlThreadTest;
