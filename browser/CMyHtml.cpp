@@ -13,12 +13,10 @@
 
 namespace {
 
-const wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
-
 BOOL CALLBACK MatchFlashWindow(HWND window, LPARAM found) {
     wchar_t name[512] = {};
     GetClassNameW(window, name, 512);
-    if (wcscmp(name, kFlashWindowClass) != 0)
+    if (wcscmp(name, CWebBrowser::kFlashWindowClass) != 0)
         return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
@@ -32,6 +30,16 @@ BOOL Queue(const HtmlCommand& record) {
 
 CMyHtml::CMyHtml() : stagingUrl{} {}
 
+HtmlCommand CMyHtml::CommandFor(int kind, UINT_PTR param1, UINT_PTR param2) {
+    HtmlCommand record = {};
+    record.window = ViewWindow();
+    record.kind = kind;
+    record.param1 = param1;
+    record.view = this;
+    record.param2 = param2;
+    return record;
+}
+
 bool CMyHtml::OnHtmlThread() const {
     return g_htmlAppManager && g_htmlAppManager->IsHtmlThread();
 }
@@ -41,9 +49,11 @@ HWND CMyHtml::CreateAt(DWORD exStyle, const wchar_t* className, const wchar_t* w
     if (OnHtmlThread())
         return CWindowCtrl::CreateAt(exStyle, className, windowName, style, x, y, width, height, parent);
     // The HTML thread creates the window with its own fixed style, class and title.
-    HtmlCommand record = {parent, HTML_CMD_CREATE_VIEW,          static_cast<UINT_PTR>(width),
-                          this,   static_cast<UINT_PTR>(height), x,
-                          y};
+    HtmlCommand record =
+        CommandFor(HTML_CMD_CREATE_VIEW, static_cast<UINT_PTR>(width), static_cast<UINT_PTR>(height));
+    record.window = parent;
+    record.left = x;
+    record.top = y;
     Queue(record);
     return nullptr;
 }
@@ -59,14 +69,8 @@ bool CMyHtml::Navigate(const wchar_t* url, LONG flags) {
         ZeroMemory(stagingUrl, sizeof(stagingUrl));
         StringCchCopyW(stagingUrl, kStagingUrlSize, url);
     }
-    HtmlCommand record = {ViewWindow(),
-                          HTML_CMD_NAVIGATE,
-                          reinterpret_cast<UINT_PTR>(stagingUrl),
-                          this,
-                          static_cast<UINT_PTR>(flags),
-                          0,
-                          0};
-    return Queue(record) != FALSE;
+    return Queue(CommandFor(HTML_CMD_NAVIGATE, reinterpret_cast<UINT_PTR>(stagingUrl),
+                            static_cast<UINT_PTR>(flags))) != FALSE;
 }
 
 void CMyHtml::Refresh() {
@@ -75,8 +79,7 @@ void CMyHtml::Refresh() {
             browser.webBrowser->Refresh();
         return;
     }
-    HtmlCommand record = {ViewWindow(), HTML_CMD_REFRESH, 0, this, 0, 0, 0};
-    Queue(record);
+    Queue(CommandFor(HTML_CMD_REFRESH));
 }
 
 void CMyHtml::SetSilent(BOOL value) {
@@ -85,8 +88,7 @@ void CMyHtml::SetSilent(BOOL value) {
             browser.webBrowser->put_Silent(value ? VARIANT_TRUE : VARIANT_FALSE);
         return;
     }
-    HtmlCommand record = {ViewWindow(), HTML_CMD_SET_SILENT, static_cast<UINT_PTR>(value), this, 0, 0, 0};
-    Queue(record);
+    Queue(CommandFor(HTML_CMD_SET_SILENT, static_cast<UINT_PTR>(value)));
 }
 
 bool CMyHtml::CopyStagedUrl(const wchar_t* staged, wchar_t* out, size_t outSize) {

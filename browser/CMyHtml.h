@@ -6,6 +6,7 @@
 
 #include "app/ProcessMutex.h"
 #include "browser/CWebBrowser.h"
+#include "browser/HtmlCommand.h"
 #include "toolkit/CWindowCtrl.h"
 
 // The window that shows the game's page: a child of the game window, created on and owned by the
@@ -52,6 +53,8 @@ public:
 
 private:
     bool OnHtmlThread() const;
+    // A record for this view, carrying its window as it is now.
+    HtmlCommand CommandFor(int kind, UINT_PTR param1 = 0, UINT_PTR param2 = 0);
 
     ProcessMutex stagingLock;
     std::atomic<HWND> viewHandle{nullptr};

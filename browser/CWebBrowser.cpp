@@ -15,8 +15,6 @@ namespace {
 const GUID kDocHostCommandHandler = {
     0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
 
-const wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
-
 // Owns one BSTR.
 class Bstr {
 public:

@@ -35,6 +35,9 @@ public:
     using QuitHandler = std::function<void()>;
     using BrowserWindowHandler = std::function<void(HWND window)>;
 
+    // Window class of the Flash player inside pages.
+    static constexpr wchar_t kFlashWindowClass[] = L"MacromediaFlashPlayerActiveX";
+
     CWebBrowser() = default;
     CWebBrowser(const CWebBrowser&) = delete;
     CWebBrowser& operator=(const CWebBrowser&) = delete;
