@@ -41,7 +41,8 @@ public:
 
     // Starts the HTML thread and keeps its handle.
     bool StartThread();
-    // Ends the thread's loop; a request made before the thread has registered is kept until it does.
+    // Ends the thread's loop (what the game window does when it is destroyed); a request made before
+    // the thread has registered is kept until it does.
     bool PostQuit();
     // Waits up to timeoutMs for the HTML thread to end, still serving messages that thread sends to
     // this one. False when it is still running: the manager and the views it serves must then be kept

@@ -14,6 +14,10 @@
 // operations may be called from any thread: on the HTML thread they act at once, elsewhere they are
 // queued to it. Apart from them only OnSize is called from another thread (the main thread), and
 // then it touches no more than window placement and the cached control window.
+//
+// The object is a member of the game window and is destroyed on the main thread, which must first
+// have seen the HTML thread end (CHtmlAppManager::WaitForThreadEnd): by then that thread has destroyed
+// the view's window and released the control.
 class CMyHtml : public CWindowCtrl {
 public:
     static constexpr int kStagingUrlSize = 2048;
