@@ -253,6 +253,30 @@ TEST(CImageStatic, DrawsAtItsRectOrTheGivenOne) {
         ASSERT_EQ(pixel, 0u);
 }
 
+TEST(CImageStatic, ClippedDrawShowsTheSamePixelsInsideTheClipOnly) {
+    CImageStatic item;
+    item.image = LoadPngResource(145);
+    item.rect = {10, 5, 1240, 733};
+    Canvas whole(1250, 740);
+    item.Draw(whole.graphics(), RECT{0, 0, 0, 0});
+    const Pixels expected = whole.Read();
+
+    Canvas clipped(1250, 740);
+    GdipSetClipRectI(clipped.graphics(), 700, 10, 200, 40, Gdiplus::CombineModeReplace);
+    GdipSetClipRectI(clipped.graphics(), 1000, 600, 300, 300, Gdiplus::CombineModeUnion);
+    item.Draw(clipped.graphics(), RECT{0, 0, 0, 0});
+    const Pixels shown = clipped.Read();
+    int wrong = 0;
+    for (int y = 0; y < 740; ++y) {
+        for (int x = 0; x < 1250; ++x) {
+            const bool inside = (x >= 700 && x < 900 && y >= 10 && y < 50) || (x >= 1000 && y >= 600);
+            if (shown.At(x, y) != (inside ? expected.At(x, y) : 0u))
+                ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(CImageStatic, SmoothEdgesKeepTheEndsOfAStretchedTileClean) {
     CImageStatic item;
     item.image = LoadPngResource(217);
