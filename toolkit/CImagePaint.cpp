@@ -193,11 +193,15 @@ bool CImagePaint::OnLeftDown(POINT point) {
     return false;
 }
 
-bool CImagePaint::OnLeftUp(POINT point) {
+void CImagePaint::DropCapture() {
     if (captured) {
         ReleaseCapture();
         captured = false;
     }
+}
+
+bool CImagePaint::OnLeftUp(POINT point) {
+    DropCapture();
     leftPressed = false;
     if (hotButton) {
         const RECT hotRect = hotButton->rect;
@@ -231,10 +235,7 @@ bool CImagePaint::OnRightDown(POINT point) {
 }
 
 void CImagePaint::OnRightUp(POINT point) {
-    if (captured) {
-        ReleaseCapture();
-        captured = false;
-    }
+    DropCapture();
     rightPressed = false;
     if (hotButton) {
         if (Contains(rightPressedRect, point)) {

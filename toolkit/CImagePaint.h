@@ -99,6 +99,7 @@ private:
     void OnRightUp(POINT point);
     void OnMouseLeave();
     void PostCaptionDrag(POINT point);
+    void DropCapture();
     bool IsListed(const CImageButton* button) const;
     // One paint pass: background, statics, buttons, foreground. With an update area, only the
     // elements that reach into it are drawn.

@@ -42,6 +42,22 @@ size_t CountHeapBlocks() {
     return busy;
 }
 
+::testing::AssertionResult LeavesNothingBehind(const std::function<void()>& cycle, int rounds) {
+    for (int i = 0; i < 3; ++i)
+        cycle();
+    const int gdiBefore = CountGdiObjects();
+    const size_t heapBefore = CountHeapBlocks();
+    for (int i = 0; i < rounds; ++i)
+        cycle();
+    const int gdiAfter = CountGdiObjects();
+    const size_t heapAfter = CountHeapBlocks();
+    if (gdiAfter == gdiBefore && heapAfter < heapBefore + static_cast<size_t>(rounds))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "GDI objects " << gdiBefore << " -> " << gdiAfter << ", heap blocks " << heapBefore << " -> "
+           << heapAfter << " over " << rounds << " rounds";
+}
+
 bool ColorsNear(uint32_t a, uint32_t b, int tolerance) {
     for (int shift = 0; shift < 32; shift += 8) {
         const int ca = static_cast<int>((a >> shift) & 0xFF);

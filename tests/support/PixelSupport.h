@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace testsupport {
@@ -27,6 +28,10 @@ int CountGdiObjects();
 
 // Busy blocks of the process heap, where GDI+ and global memory blocks live.
 size_t CountHeapBlocks();
+
+// Runs cycle a few times to settle caches, then rounds times, and fails when GDI objects or heap
+// blocks were left behind (a leak of even one block per round shows).
+::testing::AssertionResult LeavesNothingBehind(const std::function<void()>& cycle, int rounds);
 
 // A 32-bit ARGB picture, rows top-down.
 struct Pixels {

@@ -337,14 +337,7 @@ TEST_F(SkinWindowTest, SkinnedWindowsComeAndGoWithoutLeaking) {
         UpdateWindow(dialog.hwnd);
         DestroyWindow(dialog.hwnd);
     };
-    for (int i = 0; i < 3; ++i)
-        cycle();
-    const int gdiBefore = testsupport::CountGdiObjects();
-    const size_t heapBefore = testsupport::CountHeapBlocks();
-    for (int i = 0; i < 12; ++i)
-        cycle();
-    EXPECT_EQ(testsupport::CountGdiObjects(), gdiBefore);
-    EXPECT_LT(testsupport::CountHeapBlocks(), heapBefore + 12) << heapBefore;
+    EXPECT_TRUE(testsupport::LeavesNothingBehind(cycle, 12));
 }
 
 // ---- The modal loop ----
