@@ -145,17 +145,30 @@ void CImageCtrl::ApplyMaximizedArea(MINMAXINFO* info) const {
 }
 
 void CImageCtrl::SetIcon(HICON given, bool big) {
-    OwnedIcon copy(given ? CopyIcon(given) : nullptr);
-    OwnedIcon& slot = big ? bigIcon_ : icon;
+    OwnedIcon retired;
+    if (!big) {
+        retired = std::move(icon);
+        icon.reset(given ? CopyIcon(given) : nullptr);
+    }
+    // The window's big icon is the kept small copy: before any small icon exists, it is cleared.
+    HICON sent = icon.get();
     HICON previous = nullptr;
     if (hwnd && IsWindow(hwnd)) {
-        previous = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
-                                                        reinterpret_cast<LPARAM>(copy.get())));
+        previous = reinterpret_cast<HICON>(
+            SendMessageW(hwnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(sent)));
     }
-    // Our own earlier copy goes with the slot below; an icon installed by anyone else is freed here.
-    if (previous && previous != icon.get() && previous != bigIcon_.get())
+    const bool ours = previous && (previous == sent || previous == retired.get() || previous == bigIcon_.get());
+    if (big) {
+        bigShown_ = sent;
+        if (bigIcon_ && bigIcon_.get() != sent)
+            bigIcon_.reset();
+    } else if (retired && retired.get() == bigShown_) {
+        // A replaced small copy that is still the big icon lives on until the big icon changes.
+        bigIcon_ = std::move(retired);
+    }
+    // Our copies are freed once, by their holders; an icon installed by anyone else goes here.
+    if (previous && !ours)
         DestroyIcon(previous);
-    slot = std::move(copy);
 }
 
 bool CImageCtrl::LoadIconResource(int, bool big, int size) {

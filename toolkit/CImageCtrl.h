@@ -47,6 +47,8 @@ private:
     void BindPainter();
     void ApplyRegion();
     void ApplyMaximizedArea(MINMAXINFO* info) const;
-    // Copy installed as the big icon, owned like icon.
+    // The icon the window shows as its big one (a small copy, or null).
+    HICON bigShown_ = nullptr;
+    // A replaced small copy that is still the big icon, kept alive until the big icon changes.
     OwnedIcon bigIcon_;
 };

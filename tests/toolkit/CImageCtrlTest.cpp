@@ -279,22 +279,25 @@ HICON WindowIcon(HWND window, WPARAM which) {
 
 TEST_F(SkinWindowTest, IconsComeFromTheIconGroupInTheWantedSizes) {
     ASSERT_NE(Open(0, 0, 300, 200), nullptr);
-    // Big first, as the game window does: it is installed, not cleared.
+    // The big icon is the kept small copy: set before any small icon, it is cleared.
+    SendMessageW(dialog.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
     ASSERT_TRUE(dialog.LoadIconResource(0, true, 48));
-    EXPECT_EQ(IconWidth(WindowIcon(dialog.hwnd, ICON_BIG)), 48);
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), nullptr);
     EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_SMALL), nullptr);
     ASSERT_TRUE(dialog.LoadIconResource(0, false, 32));
     EXPECT_EQ(IconWidth(WindowIcon(dialog.hwnd, ICON_SMALL)), 32);
     EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_SMALL), dialog.icon.get());
-    EXPECT_EQ(IconWidth(WindowIcon(dialog.hwnd, ICON_BIG)), 48);
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), nullptr);
+    // Once a small icon exists, the big one becomes that copy.
+    ASSERT_TRUE(dialog.LoadIconResource(0, true, 48));
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), dialog.icon.get());
     ASSERT_TRUE(dialog.LoadIconResource(0, false, 16));
     EXPECT_EQ(IconWidth(dialog.icon.get()), 16);
 }
 
-TEST_F(SkinWindowTest, SetIconKeepsOneCopyPerSlotAndFreesReplacedOnes) {
+TEST_F(SkinWindowTest, SetIconFreesEveryCopyOnceAndNeverOneStillShown) {
     ASSERT_NE(Open(0, 0, 300, 200), nullptr);
-    HICON mine = LoadIconW(nullptr, IDI_APPLICATION);
-    mine = CopyIcon(mine);
+    HICON mine = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
     dialog.SetIcon(mine, false);
     HICON firstCopy = WindowIcon(dialog.hwnd, ICON_SMALL);
     ASSERT_NE(firstCopy, nullptr);
@@ -302,15 +305,28 @@ TEST_F(SkinWindowTest, SetIconKeepsOneCopyPerSlotAndFreesReplacedOnes) {
     dialog.SetIcon(mine, false);
     HICON secondCopy = WindowIcon(dialog.hwnd, ICON_SMALL);
     EXPECT_NE(secondCopy, nullptr);
-    ICONINFO info = {};
-    EXPECT_FALSE(GetIconInfo(firstCopy, &info)); // destroyed with its replacement
+    EXPECT_EQ(IconWidth(firstCopy), 0); // destroyed with its replacement
+
+    // A small copy that is also the big icon outlives its replacement as small icon.
+    dialog.SetIcon(nullptr, true);
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), secondCopy);
+    dialog.SetIcon(mine, false);
+    EXPECT_NE(WindowIcon(dialog.hwnd, ICON_SMALL), secondCopy);
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), secondCopy);
+    EXPECT_NE(IconWidth(secondCopy), 0);
+    // ...until the big icon changes too.
+    dialog.SetIcon(nullptr, true);
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), dialog.icon.get());
+    EXPECT_EQ(IconWidth(secondCopy), 0);
+
     // The caller's icon stays the caller's.
     EXPECT_NE(IconWidth(mine), 0);
     DestroyIcon(mine);
-    EXPECT_NE(IconWidth(secondCopy), 0);
     dialog.SetIcon(nullptr, false);
     EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_SMALL), nullptr);
     EXPECT_FALSE(dialog.icon);
+    dialog.SetIcon(nullptr, true);
+    EXPECT_EQ(WindowIcon(dialog.hwnd, ICON_BIG), nullptr);
 
     const int before = testsupport::CountGdiObjects();
     for (int i = 0; i < 10; ++i) {
