@@ -160,7 +160,7 @@ bool InlineHook::Prepare() {
     return true;
 }
 
-bool InlineHook::Install() {
+bool InlineHook::InstallHook() {
     if (!target || !trampoline || jumpOffset == 0)
         return false;
     uint8_t jump[kJumpSize];

@@ -29,7 +29,7 @@ struct InlineHook {
     // Prepares the trampoline for target (set beforehand). False leaves the function unwatched.
     bool Prepare();
     // Writes the jump over the entry; false if nothing could be written.
-    bool Install();
+    bool InstallHook();
     // Writes the saved entry bytes back; harmless when they are already there.
     bool Restore();
     bool IsInstalled() const;

@@ -121,7 +121,7 @@ void InstallRecord(InlineHook& record, void* routine, const char* name) {
         return;
     // An entry the trampoline cannot copy leaves the function unwatched.
     if (record.Prepare())
-        record.Install();
+        record.InstallHook();
 }
 
 // Keeps the caller's last-error code across the guard's own work: WinINet callers read it.
@@ -148,7 +148,7 @@ struct RestoreAtExit {
 
 } // namespace
 
-const char* HijackReportUrl() { return "http://" CORVANE_STAT_HOST_A "/domainInfo.php"; }
+const char* const HIJACK_REPORT_URL = "http://" CORVANE_STAT_HOST_A "/domainInfo.php";
 
 void InitHostWhitelist() {
     GuardLock lock;
@@ -246,7 +246,7 @@ void SendHijackReport(const char* logUrl, const char* hijackUrl) {
                      "time=%I64u&game_id=%d&agent_id=%d&site_id=%d&log_url=%s&type=0&hijack_url=%s",
                      GetUnixTimeUtc(), GAME_ID, agentId, siteId, logUrl ? logUrl : "",
                      hijackUrl ? hijackUrl : "");
-    HttpPostForm(HijackReportUrl(), reportBuffer, kReportBufferSize);
+    HttpPostForm(HIJACK_REPORT_URL, reportBuffer, kReportBufferSize);
 }
 
 bool IsDottedQuad(const char* text) {

@@ -46,7 +46,7 @@ void SendHijackReport(const char* logUrl, const char* hijackUrl);
 bool IsDottedQuad(const char* text);
 
 // Where hijack reports go: the statistics host, "/domainInfo.php".
-const char* HijackReportUrl();
+extern const char* const HIJACK_REPORT_URL;
 
 // A consistent copy of the guard's state, for tests and diagnostics.
 struct NetworkGuardState {

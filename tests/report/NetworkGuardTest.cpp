@@ -116,6 +116,10 @@ TEST(IsDottedQuad, Table) {
     EXPECT_FALSE(IsDottedQuad(nullptr));
 }
 
+TEST(HijackReportEndpoint, IsTheStatisticsHostsDomainInfoPage) {
+    EXPECT_EQ(std::string(HIJACK_REPORT_URL), "http://" + std::string(CORVANE_STAT_HOST_A) + "/domainInfo.php");
+}
+
 TEST(PrologueDecoder, KnownEntriesAreCoveredAndBranchesRefused) {
     struct Case {
         std::vector<uint8_t> code;
@@ -156,7 +160,7 @@ TEST(InlineHookTest, PatchedCallsReachTheReplacementWhichReachesTheOriginal) {
     uint8_t before[8];
     std::memcpy(before, doublerHook.target, 8);
     ASSERT_TRUE(doublerHook.Prepare());
-    ASSERT_TRUE(doublerHook.Install());
+    ASSERT_TRUE(doublerHook.InstallHook());
     EXPECT_TRUE(doublerHook.IsInstalled());
     auto volatile call = &Doubler;
     EXPECT_EQ(call(5), 15);
