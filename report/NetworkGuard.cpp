@@ -241,11 +241,12 @@ void SendHijackReport(const char* logUrl, const char* hijackUrl) {
     char reportBuffer[kReportBufferSize] = {};
     const int agentId = theApp ? theApp->uid : 0;
     const int siteId = theApp ? theApp->adv : 0;
-    // A body longer than the buffer is cut at it.
-    StringCchPrintfA(reportBuffer, kReportBufferSize,
-                     "time=%I64u&game_id=%d&agent_id=%d&site_id=%d&log_url=%s&type=0&hijack_url=%s",
-                     GetUnixTimeUtc(), GAME_ID, agentId, siteId, logUrl ? logUrl : "",
-                     hijackUrl ? hijackUrl : "");
+    // A body longer than the buffer is cut at it, on a whole character.
+    if (StringCchPrintfA(reportBuffer, kReportBufferSize,
+                         "time=%I64u&game_id=%d&agent_id=%d&site_id=%d&log_url=%s&type=0&hijack_url=%s",
+                         GetUnixTimeUtc(), GAME_ID, agentId, siteId, logUrl ? logUrl : "",
+                         hijackUrl ? hijackUrl : "") == STRSAFE_E_INSUFFICIENT_BUFFER)
+        DropBrokenTrailingChar(reportBuffer);
     HttpPostForm(HIJACK_REPORT_URL, reportBuffer, kReportBufferSize);
 }
 

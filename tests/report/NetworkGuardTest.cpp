@@ -259,6 +259,17 @@ TEST_F(GuardTest, OverlongObjectNameIsNotExamined) {
     EXPECT_EQ(reports[0].hijackUrl, "http://other.elsewhere.test" + Narrow(longest));
 }
 
+TEST_F(GuardTest, AReportBodyLongerThanItsBufferIsCutAtIt) {
+    const std::string logUrl(2047, 'l'), hijackUrl(2047, 'h');
+    SendHijackReport(logUrl.c_str(), hijackUrl.c_str());
+    ASSERT_EQ(stats.RequestCount(), 1u);
+    const std::string body = stats.Requests()[0].body;
+    EXPECT_EQ(body.size(), size_t(kReportBufferSize - 1));
+    EXPECT_EQ(body.rfind("time=", 0), 0u);
+    EXPECT_NE(body.find("&type=0&hijack_url=hhh"), std::string::npos);
+    EXPECT_EQ(body.back(), 'h');
+}
+
 TEST_F(GuardTest, OverlongServerNameKeepsThePreviousPrefix) {
     OpenRequest(L"kept.elsewhere.test", 80, L"/first");
     std::wstring longName(296, L'h');
