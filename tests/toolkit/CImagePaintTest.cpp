@@ -738,6 +738,33 @@ TEST_F(PainterTest, WindowEndClearsThePainterForTheNextWindow) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(PainterTest, ADownHandlerThatEndsTheWindowLeavesNoCaptureForTheNextOne) {
+    for (UINT message : {UINT(WM_LBUTTONDOWN), UINT(WM_RBUTTONDOWN)}) {
+        ASSERT_NE(Open(), nullptr);
+        host.paint.AddButton(5, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
+        auto& handler = message == WM_LBUTTONDOWN ? host.paint.onButtonDown : host.paint.onButtonRDown;
+        auto kept = handler;
+        handler = [this](CImageButton*) {
+            DestroyWindow(host.hwnd);
+            return true;
+        };
+        mouseinput::Move(host.hwnd, 20, 20);
+        SendMessageW(host.hwnd, message, 0, mouseinput::At(20, 20));
+        EXPECT_EQ(host.paint.hwnd, nullptr);
+        EXPECT_FALSE(host.paint.captured) << message;
+        handler = kept;
+
+        // The next window captures its own presses again.
+        ASSERT_NE(Open(), nullptr);
+        host.paint.AddButton(6, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
+        mouseinput::Move(host.hwnd, 20, 20);
+        mouseinput::Down(host.hwnd, 20, 20);
+        EXPECT_EQ(GetCapture(), host.hwnd) << message;
+        mouseinput::Up(host.hwnd, 20, 20);
+        DestroyWindow(host.hwnd);
+    }
+}
+
 TEST_F(PainterTest, WindowsComeAndGoWithoutLeaking) {
     auto cycle = [this] {
         ASSERT_NE(Open(), nullptr);
