@@ -167,7 +167,11 @@ bool CImagePaint::OnLeftDown(POINT point) {
         leftPressed = true;
         pressedRect = hotButton->rect;
         InvalidateArea(pressedRect);
+        const HWND window = hwnd;
         if (onButtonDown && !onButtonDown(hotButton))
+            return true;
+        // A handler that ended the window: there is nothing left to capture for.
+        if (window && !hwnd)
             return true;
         if (!captured) {
             SetCapture(hwnd);
@@ -222,7 +226,10 @@ bool CImagePaint::OnRightDown(POINT point) {
     if (hotButton && Contains(hotButton->rect, point)) {
         rightPressed = true;
         rightPressedRect = hotButton->rect;
+        const HWND window = hwnd;
         if (onButtonRDown && !onButtonRDown(hotButton))
+            return true;
+        if (window && !hwnd)
             return true;
         if (!captured) {
             SetCapture(hwnd);

@@ -31,9 +31,9 @@ public:
     PaintHost() {
         paint.onButtonDown = [this](CImageButton* b) { return Record(downs, b, downResult); };
         paint.onButtonClick = [this](CImageButton* b) { return Record(clicks, b, clickResult); };
-        paint.onButtonHover = [this](CImageButton* b) { return Record(hovers, b, true); };
-        paint.onButtonRDown = [this](CImageButton* b) { return Record(rightDowns, b, true); };
-        paint.onButtonRClick = [this](CImageButton* b) { return Record(rightClicks, b, true); };
+        paint.onButtonHover = [this](CImageButton* b) { return Record(hovers, b, hoverResult); };
+        paint.onButtonRDown = [this](CImageButton* b) { return Record(rightDowns, b, rightDownResult); };
+        paint.onButtonRClick = [this](CImageButton* b) { return Record(rightClicks, b, rightClickResult); };
         paint.onDrawBackground = [this](Gdiplus::GpGraphics*) { ++passes; };
     }
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
@@ -56,6 +56,9 @@ public:
     std::vector<LPARAM> drags;
     bool downResult = true;
     bool clickResult = true;
+    bool hoverResult = true;
+    bool rightDownResult = true;
+    bool rightClickResult = true;
     int passes = 0;
 };
 
@@ -246,18 +249,6 @@ TEST_F(PainterTest, PressDragOffAndBackInsideClicks) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(PainterTest, ButtonDownHandlerCanStopThePress) {
-    ASSERT_NE(Open(), nullptr);
-    host.paint.AddButton(5, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
-    host.downResult = false;
-    mouseinput::Move(host.hwnd, 20, 20);
-    EXPECT_EQ(mouseinput::Down(host.hwnd, 20, 20), 1);
-    EXPECT_TRUE(host.paint.leftPressed);
-    EXPECT_FALSE(host.paint.captured);
-    EXPECT_EQ(GetCapture(), nullptr);
-    mouseinput::Up(host.hwnd, 20, 20);
-}
-
 TEST_F(PainterTest, CaptionBandDragsAtY40AndNotAt41) {
     ASSERT_NE(Open(), nullptr);
     host.paint.AddButton(5, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
@@ -394,6 +385,114 @@ TEST_F(PainterTest, RightClickNeedsReleaseInsideThePressedButton) {
     EXPECT_EQ(host.rightClicks.size(), 1u);
     EXPECT_EQ(host.paint.hotButton, nullptr);
     EXPECT_TRUE(SameRect(host.paint.rightPressedRect, Rect(-1, -1, -1, -1)));
+}
+
+TEST_F(PainterTest, HandlersThatSayFalseEndTheMessageAsHandled) {
+    ASSERT_NE(Open(), nullptr);
+    CImageButton* button = host.paint.AddButton(5, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
+
+    // Hover: the button still becomes hot, the message counts as handled.
+    host.hoverResult = false;
+    EXPECT_EQ(mouseinput::Move(host.hwnd, 20, 20), 1);
+    EXPECT_EQ(host.paint.hotButton, button);
+    host.hoverResult = true;
+
+    // Right press: recorded as pressed, but no capture is taken.
+    host.rightDownResult = false;
+    EXPECT_EQ(SendMessageW(host.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, mouseinput::At(20, 20)), 1);
+    EXPECT_TRUE(host.paint.rightPressed);
+    EXPECT_TRUE(SameRect(host.paint.rightPressedRect, button->rect));
+    EXPECT_FALSE(host.paint.captured);
+    EXPECT_EQ(GetCapture(), nullptr);
+    host.rightDownResult = true;
+
+    // Right click: the result stays 0 and the pressed rectangle is left as it was.
+    host.rightClickResult = false;
+    EXPECT_EQ(SendMessageW(host.hwnd, WM_RBUTTONUP, 0, mouseinput::At(21, 21)), 0);
+    EXPECT_EQ(host.rightClicks, (std::vector<UINT>{5}));
+    EXPECT_FALSE(host.paint.rightPressed);
+    EXPECT_TRUE(SameRect(host.paint.rightPressedRect, button->rect));
+    host.rightClickResult = true;
+    EXPECT_EQ(SendMessageW(host.hwnd, WM_RBUTTONUP, 0, mouseinput::At(21, 21)), 0);
+    EXPECT_TRUE(SameRect(host.paint.rightPressedRect, Rect(-1, -1, -1, -1)));
+
+    // Left press: pressed, but without capture.
+    host.downResult = false;
+    EXPECT_EQ(mouseinput::Down(host.hwnd, 20, 20), 1);
+    EXPECT_TRUE(host.paint.leftPressed);
+    EXPECT_FALSE(host.paint.captured);
+    EXPECT_EQ(GetCapture(), nullptr);
+    host.downResult = true;
+
+    // Left click claimed by the owner: the handling ends at once, before the pressed rectangle is
+    // reset.
+    host.clickResult = false;
+    EXPECT_EQ(mouseinput::Up(host.hwnd, 20, 20), 1);
+    EXPECT_EQ(host.clicks, (std::vector<UINT>{5}));
+    EXPECT_FALSE(host.paint.leftPressed);
+    EXPECT_TRUE(SameRect(host.paint.pressedRect, button->rect));
+}
+
+TEST_F(PainterTest, RightPressIgnoresVisibilityAndARightPressElsewhereClearsTheRect) {
+    ASSERT_NE(Open(), nullptr);
+    CImageButton* button = host.paint.AddButton(5, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
+    mouseinput::Move(host.hwnd, 20, 20);
+    button->visible = false; // hidden while hot, as a maximise button is on its own click
+    SendMessageW(host.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, mouseinput::At(20, 20));
+    EXPECT_EQ(host.rightDowns, (std::vector<UINT>{5}));
+    EXPECT_EQ(GetCapture(), host.hwnd);
+    SendMessageW(host.hwnd, WM_RBUTTONUP, 0, mouseinput::At(20, 20));
+    EXPECT_EQ(host.rightClicks, (std::vector<UINT>{5}));
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    // A left press there is not on a button any more.
+    mouseinput::Down(host.hwnd, 20, 20);
+    EXPECT_FALSE(host.paint.leftPressed);
+    EXPECT_TRUE(SameRect(host.paint.pressedRect, Rect(-1, -1, -1, -1)));
+    mouseinput::Up(host.hwnd, 20, 20);
+    EXPECT_TRUE(host.clicks.empty());
+
+    SendMessageW(host.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, mouseinput::At(200, 150));
+    EXPECT_TRUE(SameRect(host.paint.rightPressedRect, Rect(-1, -1, -1, -1)));
+    EXPECT_FALSE(host.paint.rightPressed);
+    SendMessageW(host.hwnd, WM_RBUTTONUP, 0, mouseinput::At(200, 150));
+}
+
+TEST_F(PainterTest, DoubleClickLeavesThePointerPositionAlone) {
+    ASSERT_NE(Open(), nullptr);
+    mouseinput::Move(host.hwnd, 20, 20);
+    EXPECT_EQ(SendMessageW(host.hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, mouseinput::At(100, 30)), 0);
+    EXPECT_EQ(host.paint.mouseX, 20);
+    EXPECT_EQ(host.paint.mouseY, 20);
+}
+
+TEST_F(PainterTest, LeavingAMaximisedWindowKeepsThePointerOnTheHotButton) {
+    ASSERT_NE(Open(), nullptr);
+    ShowWindow(host.hwnd, SW_MAXIMIZE);
+    PumpMessages(20);
+    ASSERT_TRUE(IsZoomed(host.hwnd));
+    RECT client;
+    GetClientRect(host.hwnd, &client);
+    // A close button in the top right corner, as on a maximised title band.
+    const RECT corner = Rect(client.right - 25, 0, client.right, 25);
+    CImageButton* close = host.paint.AddButton(5, 0, 209, 210, 152, 0, corner);
+    mouseinput::Move(host.hwnd, client.right - 5, 5);
+    ASSERT_EQ(host.paint.hotButton, close);
+    Settle();
+
+    SendMessageW(host.hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(host.paint.hotButton, nullptr);
+    EXPECT_FALSE(host.paint.tracking);
+    EXPECT_EQ(host.paint.mouseX, client.right - 5);
+    EXPECT_EQ(host.paint.mouseY, 5);
+    EXPECT_TRUE(UpdateRegionIs(host.hwnd, {corner}));
+
+    // With the pointer elsewhere the position is forgotten.
+    mouseinput::Move(host.hwnd, client.right - 5, 5);
+    mouseinput::Park(host.hwnd, 200, 150);
+    SendMessageW(host.hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(host.paint.mouseX, -1);
+    EXPECT_EQ(host.paint.mouseY, -1);
 }
 
 TEST_F(PainterTest, LeavingTheWindowDropsTheHotButtonUnlessPressed) {
@@ -631,6 +730,33 @@ TEST_F(PainterTest, WindowEndClearsThePainterForTheNextWindow) {
     mouseinput::Click(host.hwnd, 20, 20);
     EXPECT_EQ(host.clicks, (std::vector<UINT>{6}));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(PainterTest, ADownHandlerThatEndsTheWindowLeavesNoCaptureForTheNextOne) {
+    for (UINT message : {UINT(WM_LBUTTONDOWN), UINT(WM_RBUTTONDOWN)}) {
+        ASSERT_NE(Open(), nullptr);
+        host.paint.AddButton(5, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
+        auto& handler = message == WM_LBUTTONDOWN ? host.paint.onButtonDown : host.paint.onButtonRDown;
+        auto kept = handler;
+        handler = [this](CImageButton*) {
+            DestroyWindow(host.hwnd);
+            return true;
+        };
+        mouseinput::Move(host.hwnd, 20, 20);
+        SendMessageW(host.hwnd, message, 0, mouseinput::At(20, 20));
+        EXPECT_EQ(host.paint.hwnd, nullptr);
+        EXPECT_FALSE(host.paint.captured) << message;
+        handler = kept;
+
+        // The next window captures its own presses again.
+        ASSERT_NE(Open(), nullptr);
+        host.paint.AddButton(6, 0, 209, 210, 152, 0, Rect(10, 10, 35, 35));
+        mouseinput::Move(host.hwnd, 20, 20);
+        mouseinput::Down(host.hwnd, 20, 20);
+        EXPECT_EQ(GetCapture(), host.hwnd) << message;
+        mouseinput::Up(host.hwnd, 20, 20);
+        DestroyWindow(host.hwnd);
+    }
 }
 
 TEST_F(PainterTest, WindowsComeAndGoWithoutLeaking) {
