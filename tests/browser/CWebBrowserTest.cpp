@@ -84,8 +84,7 @@ TEST(ContainerQueryInterface, EachInterfaceIsTheMatchingBaseOfTheOneObject) {
 // Index of a virtual operation in the object's primary table. Under the compiler's C++ ABI a pointer
 // to a virtual member holds 1 plus the byte offset of its slot, and a this-adjustment of 0 for the
 // primary base.
-template <class Member>
-size_t SlotOf(Member member) {
+template <class Member> size_t SlotOf(Member member) {
     static_assert(sizeof(Member) == 2 * sizeof(std::uintptr_t), "address word and adjustment");
     std::uintptr_t words[2] = {};
     std::memcpy(words, &member, sizeof(words));
