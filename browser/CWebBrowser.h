@@ -41,7 +41,6 @@ public:
     CWebBrowser() = default;
     CWebBrowser(const CWebBrowser&) = delete;
     CWebBrowser& operator=(const CWebBrowser&) = delete;
-    virtual ~CWebBrowser();
 
     // IUnknown, shared by all five interfaces.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -64,6 +63,8 @@ public:
     virtual bool ClickElement(const wchar_t* elementId);
     virtual bool SetElementValue(const wchar_t* elementId, const wchar_t* text);
     virtual bool GetElementValue(const wchar_t* elementId, wchar_t* buffer, DWORD* capacity);
+    // Declared after the own operations so that its slots do not move them.
+    virtual ~CWebBrowser();
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override;

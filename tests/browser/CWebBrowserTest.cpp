@@ -2,6 +2,8 @@
 
 #include <exdispid.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,39 @@ TEST(ContainerQueryInterface, EachInterfaceIsTheMatchingBaseOfTheOneObject) {
     // Reference counting is informative and never frees.
     EXPECT_EQ(static_cast<IOleClientSite*>(&browser)->AddRef(), 0u);
     EXPECT_EQ(static_cast<IOleClientSite*>(&browser)->Release(), 0u);
+}
+
+// Index of a virtual operation in the object's primary table. Under the compiler's C++ ABI a pointer
+// to a virtual member holds 1 plus the byte offset of its slot, and a this-adjustment of 0 for the
+// primary base.
+template <class Member> size_t SlotOf(Member member) {
+    static_assert(sizeof(Member) == 2 * sizeof(std::uintptr_t), "address word and adjustment");
+    std::uintptr_t words[2] = {};
+    std::memcpy(words, &member, sizeof(words));
+    EXPECT_EQ(words[1], 0u);
+    EXPECT_EQ(words[0] % sizeof(void*), 1u) << "not a virtual operation";
+    return (words[0] - 1) / sizeof(void*);
+}
+
+TEST(ContainerLayout, OwnOperationsFollowTheSevenDispatchMethods) {
+    const struct {
+        const char* name;
+        size_t slot;
+        size_t expected;
+    } table[] = {
+        {"QueryInterface", SlotOf(&CWebBrowser::QueryInterface), 0},
+        {"Invoke", SlotOf(&CWebBrowser::Invoke), 6},
+        {"Navigate", SlotOf(&CWebBrowser::Navigate), 7},
+        {"QueryStatus", SlotOf(&CWebBrowser::QueryStatus), 8},
+        {"Exec", SlotOf(&CWebBrowser::Exec), 9},
+        {"WriteHtml", SlotOf(&CWebBrowser::WriteHtml), 10},
+        {"GetBodyHtml", SlotOf(&CWebBrowser::GetBodyHtml), 11},
+        {"ClickElement", SlotOf(&CWebBrowser::ClickElement), 12},
+        {"SetElementValue", SlotOf(&CWebBrowser::SetElementValue), 13},
+        {"GetElementValue", SlotOf(&CWebBrowser::GetElementValue), 14},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(row.slot, row.expected) << row.name;
 }
 
 TEST(ContainerSite, InPlaceActivationIsGrantedOnce) {
