@@ -18,8 +18,7 @@ CHtmlAppManager::~CHtmlAppManager() {
         PostQuit();
         if (!WaitForThreadEnd(kThreadEndTimeoutMs)) {
             // Nothing better is possible in a destructor; callers avoid this by waiting first.
-            CloseHandle(threadHandle);
-            threadHandle = nullptr;
+            threadHandle.reset();
         }
     }
     if (g_htmlAppManager == this)
@@ -158,7 +157,7 @@ void CHtmlAppManager::ExecuteCommand(const HtmlCommand& record) {
 bool CHtmlAppManager::StartThread() {
     if (threadHandle)
         return false;
-    threadHandle = CreateThread(nullptr, 0, HtmlThreadProc, this, 0, nullptr);
+    threadHandle.reset(CreateThread(nullptr, 0, HtmlThreadProc, this, 0, nullptr));
     return threadHandle != nullptr;
 }
 
@@ -188,10 +187,10 @@ bool CHtmlAppManager::WaitForThreadEnd(DWORD timeoutMs) {
         const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
         // The HTML thread may send messages to this thread's windows while it ends (destroying a view
         // notifies its parent): keep serving them, or both threads would wait for each other.
-        const DWORD result = MsgWaitForMultipleObjects(1, &threadHandle, FALSE, remaining, QS_SENDMESSAGE);
+        HANDLE thread = threadHandle.get();
+        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, remaining, QS_SENDMESSAGE);
         if (result == WAIT_OBJECT_0) {
-            CloseHandle(threadHandle);
-            threadHandle = nullptr;
+            threadHandle.reset();
             return true;
         }
         if (result != WAIT_OBJECT_0 + 1)

@@ -5,6 +5,7 @@
 #include <list>
 
 #include "app/CAppManager.h"
+#include "app/OwnedHandle.h"
 #include "app/ProcessMutex.h"
 #include "browser/HtmlCommand.h"
 
@@ -71,7 +72,7 @@ private:
     bool quitRequested = false;
 
     // Main thread only.
-    HANDLE threadHandle = nullptr;
+    OwnedHandle threadHandle;
 };
 
 // The one HTML manager of the process, set by its constructor (cleared again by its destructor).
