@@ -140,6 +140,8 @@ private:
 struct RestoreAtExit {
     ~RestoreAtExit() {
         GuardLock lock;
+        // A browser thread may still be inside a routine: from here on it watches nothing.
+        hooksRemoved = true;
         openRequestHook.Restore();
         connectHook.Restore();
         hostWhitelist.clear();
